@@ -1,0 +1,17 @@
+// Shared state between the parts of the emulator.
+#pragma once
+
+#include <cuda_runtime.h>
+
+namespace gpuemu {
+
+[[noreturn]] void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+void set_last_error(cudaError_t error);
+
+// Injected faults, each consumed by the call that honours it.
+bool take_allocation_failure();
+int take_launch_failure();  // 0 when none is pending
+int take_call_failure(const char* function);  // 0 when none is pending
+
+}  // namespace gpuemu
