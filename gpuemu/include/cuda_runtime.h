@@ -61,10 +61,18 @@ struct alignas(16) double2 {
 struct alignas(16) longlong2 {
   long long x, y;
 };
-inline float4 make_float4(float x, float y, float z, float w) { return {x, y, z, w}; }
-inline int4 make_int4(int x, int y, int z, int w) { return {x, y, z, w}; }
-inline double2 make_double2(double x, double y) { return {x, y}; }
-inline longlong2 make_longlong2(long long x, long long y) { return {x, y}; }
+inline float4 make_float4(float x, float y, float z, float w) {
+  return {x, y, z, w};
+}
+inline int4 make_int4(int x, int y, int z, int w) {
+  return {x, y, z, w};
+}
+inline double2 make_double2(double x, double y) {
+  return {x, y};
+}
+inline longlong2 make_longlong2(long long x, long long y) {
+  return {x, y};
+}
 
 // Runtime API.
 cudaError_t cudaMalloc(void** ptr, size_t bytes);
@@ -98,11 +106,21 @@ float atomicAdd(float* address, float value);
 double atomicAdd(double* address, double value);
 
 // Single-precision device math beyond <cmath>.
-inline float rsqrtf(float x) { return 1.0f / std::sqrt(x); }
-inline float __expf(float x) { return std::exp(x); }
-inline float __logf(float x) { return std::log(x); }
-inline float __fdividef(float x, float y) { return x / y; }
-inline float __saturatef(float x) { return x < 0.0f ? 0.0f : (x > 1.0f ? 1.0f : x); }
+inline float rsqrtf(float x) {
+  return 1.0f / std::sqrt(x);
+}
+inline float __expf(float x) {
+  return std::exp(x);
+}
+inline float __logf(float x) {
+  return std::log(x);
+}
+inline float __fdividef(float x, float y) {
+  return x / y;
+}
+inline float __saturatef(float x) {
+  return x < 0.0f ? 0.0f : (x > 1.0f ? 1.0f : x);
+}
 template <typename T>
 inline T min(T a, T b) {
   return b < a ? b : a;
@@ -141,19 +159,22 @@ inline void check_kernel_argument(const T& arg) {
 // A kernel launch: arguments convert to the kernel's parameter types as in a real launch; device
 // pointers among them must be live allocations (16-byte aligned for vector types).
 template <typename... Params, typename... Args>
-void launch(void (*kernel)(Params...), dim3 grid, dim3 block, size_t shared_bytes,
-            Args&&... args) {
-  static_assert(sizeof...(Params) == sizeof...(Args), "kernel launched with a wrong argument count");
+void launch(void (*kernel)(Params...), dim3 grid, dim3 block, size_t shared_bytes, Args&&... args) {
+  static_assert(sizeof...(Params) == sizeof...(Args),
+                "kernel launched with a wrong argument count");
   if (!configure_launch(grid, block, shared_bytes)) return;
   struct Closure {
     void (*kernel)(Params...);
     std::tuple<std::decay_t<Params>...> params;
   } closure{kernel, {std::forward<Args>(args)...}};
   std::apply([](const auto&... p) { (check_kernel_argument(p), ...); }, closure.params);
-  run_grid(grid, block, shared_bytes, [](void* c) {
-    auto* self = static_cast<Closure*>(c);
-    std::apply(self->kernel, self->params);
-  }, &closure);
+  run_grid(
+      grid, block, shared_bytes,
+      [](void* c) {
+        auto* self = static_cast<Closure*>(c);
+        std::apply(self->kernel, self->params);
+      },
+      &closure);
 }
 
 }  // namespace gpuemu

@@ -12,12 +12,18 @@ T fetch_add(T* address, T value) {
 
 }  // namespace
 
-int atomicAdd(int* address, int value) { return fetch_add(address, value); }
+int atomicAdd(int* address, int value) {
+  return fetch_add(address, value);
+}
 unsigned int atomicAdd(unsigned int* address, unsigned int value) {
   return fetch_add(address, value);
 }
 unsigned long long atomicAdd(unsigned long long* address, unsigned long long value) {
   return fetch_add(address, value);
 }
-float atomicAdd(float* address, float value) { return fetch_add(address, value); }
-double atomicAdd(double* address, double value) { return fetch_add(address, value); }
+float atomicAdd(float* address, float value) {
+  return fetch_add(address, value);
+}
+double atomicAdd(double* address, double value) {
+  return fetch_add(address, value);
+}

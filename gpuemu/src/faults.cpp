@@ -76,5 +76,7 @@ void gpuemu_clear_faults(void) {
   allocations_until_failure = 0;
   launch_failure = 0;
   call_failures.clear();
+  gpuemu_cudnn_search_outcome(0);
+  gpuemu_set_total_memory(gpuemu::kDefaultTotalMemory);
 }
 }

@@ -5,6 +5,9 @@
 
 namespace gpuemu {
 
+// The device memory size cudaMemGetInfo reports unless a test sets another.
+constexpr size_t kDefaultTotalMemory = size_t{16} << 30;
+
 [[noreturn]] void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 void set_last_error(cudaError_t error);

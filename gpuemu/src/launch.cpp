@@ -95,13 +95,13 @@ uint3 unflatten(uint64_t index, dim3 extent) {
 void run_block(Worker& w, unsigned thread_count, void (*body)(void*), void* closure) {
   for (unsigned t = 0; t < thread_count; ++t) {
     FiberStack& stack = w.stacks[t];
-    w.threads[t] = ctx::fiber(std::allocator_arg,
-                              ctx::preallocated(stack.context.sp, stack.context.size, stack.context),
-                              PooledStack{}, [&w, t, body, closure](ctx::fiber&& scheduler) {
-                                w.schedulers[t] = std::move(scheduler);
-                                body(closure);
-                                return std::move(w.schedulers[t]);
-                              });
+    w.threads[t] = ctx::fiber(
+        std::allocator_arg, ctx::preallocated(stack.context.sp, stack.context.size, stack.context),
+        PooledStack{}, [&w, t, body, closure](ctx::fiber&& scheduler) {
+          w.schedulers[t] = std::move(scheduler);
+          body(closure);
+          return std::move(w.schedulers[t]);
+        });
   }
   unsigned running = thread_count;
   while (running > 0) {
@@ -154,6 +154,8 @@ void run_grid(dim3 grid, dim3 block, size_t shared_bytes, void (*body)(void*), v
   }
 }
 
-void* dynamic_shared_memory() { return worker.shared; }
+void* dynamic_shared_memory() {
+  return worker.shared;
+}
 
 }  // namespace gpuemu

@@ -13,11 +13,11 @@
 namespace {
 
 constexpr size_t kAlignment = 256;  // what the CUDA allocator guarantees
-constexpr size_t kTotalBytes = size_t{16} << 30;
 
 std::mutex registry_mutex;
 std::map<uintptr_t, size_t> live;  // start address -> requested bytes
 size_t live_bytes = 0;
+size_t total_bytes = gpuemu::kDefaultTotalMemory;
 std::atomic<int> last_error{cudaSuccess};
 
 // Whether [p, p + bytes) lies inside one live allocation.
@@ -52,8 +52,10 @@ namespace gpuemu {
 
 void require_device_range(const void* ptr, size_t bytes, const char* what) {
   if (!inside_live_allocation(ptr, bytes)) {
-    fail("%s: %p + %zu bytes is not inside a live device allocation (freed, host or out of "
-         "bounds)", what, ptr, bytes);
+    fail(
+        "%s: %p + %zu bytes is not inside a live device allocation (freed, host or out of "
+        "bounds)",
+        what, ptr, bytes);
   }
 }
 
@@ -63,7 +65,9 @@ void require_vector_alignment(const void* ptr, const char* what) {
   }
 }
 
-void set_last_error(cudaError_t error) { last_error = error; }
+void set_last_error(cudaError_t error) {
+  last_error = error;
+}
 
 }  // namespace gpuemu
 
@@ -127,10 +131,10 @@ cudaError_t cudaMemset(void* ptr, int value, size_t bytes) {
   return cudaSuccess;
 }
 
-cudaError_t cudaMemGetInfo(size_t* free_bytes, size_t* total_bytes) {
+cudaError_t cudaMemGetInfo(size_t* free_bytes, size_t* total) {
   std::lock_guard<std::mutex> lock(registry_mutex);
-  *total_bytes = kTotalBytes;
-  *free_bytes = live_bytes < kTotalBytes ? kTotalBytes - live_bytes : 0;
+  *total = total_bytes;
+  *free_bytes = live_bytes < total_bytes ? total_bytes - live_bytes : 0;
   return cudaSuccess;
 }
 
@@ -139,9 +143,13 @@ cudaError_t cudaGetDeviceCount(int* count) {
   return cudaSuccess;
 }
 
-cudaError_t cudaGetLastError() { return static_cast<cudaError_t>(last_error.exchange(cudaSuccess)); }
+cudaError_t cudaGetLastError() {
+  return static_cast<cudaError_t>(last_error.exchange(cudaSuccess));
+}
 
-cudaError_t cudaPeekAtLastError() { return static_cast<cudaError_t>(last_error.load()); }
+cudaError_t cudaPeekAtLastError() {
+  return static_cast<cudaError_t>(last_error.load());
+}
 
 const char* cudaGetErrorString(cudaError_t error) {
   switch (error) {
@@ -161,9 +169,16 @@ const char* cudaGetErrorString(cudaError_t error) {
   return "unrecognized error code";
 }
 
-cudaError_t cudaDeviceSynchronize() { return cudaSuccess; }
+cudaError_t cudaDeviceSynchronize() {
+  return cudaSuccess;
+}
 
 extern "C" long gpuemu_live_allocations(void) {
   std::lock_guard<std::mutex> lock(registry_mutex);
   return static_cast<long>(live.size());
+}
+
+extern "C" void gpuemu_set_total_memory(unsigned long long bytes) {
+  std::lock_guard<std::mutex> lock(registry_mutex);
+  total_bytes = bytes;
 }

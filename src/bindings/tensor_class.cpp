@@ -14,12 +14,13 @@ void register_dtype(py::module_& m) {
 TensorClass register_tensor_class(py::module_& m) {
   TensorClass cls(m, "Tensor");
   cls.def(py::init([](const Shape& shape, const std::string& device) {
-            return new_tensor(shape, device);
-          }))
+       return new_tensor(shape, device);
+     }))
       .def(py::init([](const Shape& shape, const std::string& device, DType dtype) {
         return new_tensor(shape, device, static_cast<int32_t>(dtype));
       }));
-  cls.def_property_readonly("dtype", [](const Tensor& t) { return std::string(dtype_name(t.dtype)); })
+  cls.def_property_readonly("dtype",
+                            [](const Tensor& t) { return std::string(dtype_name(t.dtype)); })
       .def_property_readonly("device", [](const Tensor& t) { return t.device; })
       .def_property_readonly("size", [](const Tensor& t) { return t.size; })
       .def_property_readonly("shape", [](const Tensor& t) { return t.shape; })

@@ -11,7 +11,9 @@ void* cuda_allocate(size_t bytes) {
   return ptr;
 }
 
-void cuda_free(void* ptr) { cudaFree(ptr); }
+void cuda_free(void* ptr) {
+  cudaFree(ptr);
+}
 
 int cuda_device_count() {
   int count = 0;
@@ -22,6 +24,10 @@ int cuda_device_count() {
   return count;
 }
 
-bool cuda_is_available() { return cuda_device_count() > 0; }
+bool cuda_is_available() {
+  return cuda_device_count() > 0;
+}
 
-void cuda_synchronize() { cudaDeviceSynchronize(); }
+void cuda_synchronize() {
+  cudaDeviceSynchronize();
+}

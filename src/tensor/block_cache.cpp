@@ -15,7 +15,9 @@ void* GpuBlockCache::acquire(int32_t count) {
   return cuda_allocate(static_cast<size_t>(count) * sizeof(float));
 }
 
-void GpuBlockCache::release(int32_t count, void* block) { blocks[count].push_back(block); }
+void GpuBlockCache::release(int32_t count, void* block) {
+  blocks[count].push_back(block);
+}
 
 void GpuBlockCache::empty() {
   for (auto& entry : blocks) {

@@ -1,4 +1,5 @@
-// GpuBlockCache: released float32 device blocks kept for reuse by tensors of the same element count.
+// GpuBlockCache: released float32 device blocks kept for reuse by tensors of the same element
+// count.
 #pragma once
 
 #include <cstdint>

@@ -73,7 +73,9 @@ Tensor::~Tensor() {
   }
 }
 
-bool Tensor::is_contiguous() const { return strides == contiguous_strides(shape); }
+bool Tensor::is_contiguous() const {
+  return strides == contiguous_strides(shape);
+}
 
 TensorPtr new_tensor(const Shape& shape, const std::string& device, int32_t dtype) {
   return std::make_shared<Tensor>(shape, device, dtype);
