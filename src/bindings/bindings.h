@@ -11,4 +11,5 @@ using TensorClass = py::class_<Tensor, TensorPtr>;
 
 void register_dtype(py::module_& m);
 TensorClass register_tensor_class(py::module_& m);
+void register_tensor_methods(TensorClass& cls);
 void register_module_functions(py::module_& m);

@@ -4,6 +4,7 @@
 
 PYBIND11_MODULE(_C, m) {
   register_dtype(m);
-  register_tensor_class(m);
+  TensorClass tensor = register_tensor_class(m);
+  register_tensor_methods(tensor);
   register_module_functions(m);
 }

@@ -31,3 +31,19 @@ bool cuda_is_available() {
 void cuda_synchronize() {
   cudaDeviceSynchronize();
 }
+
+void cuda_copy_to_device(void* device_dst, const void* host_src, size_t bytes) {
+  cudaMemcpy(device_dst, host_src, bytes, cudaMemcpyHostToDevice);
+}
+
+void cuda_copy_to_host(void* host_dst, const void* device_src, size_t bytes) {
+  cudaMemcpy(host_dst, device_src, bytes, cudaMemcpyDeviceToHost);
+}
+
+void cuda_copy_on_device(void* device_dst, const void* device_src, size_t bytes) {
+  cudaMemcpy(device_dst, device_src, bytes, cudaMemcpyDeviceToDevice);
+}
+
+void cuda_zero(void* device_ptr, size_t bytes) {
+  cudaMemset(device_ptr, 0, bytes);
+}
