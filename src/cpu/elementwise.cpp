@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "cpu/typed.h"
+#include "tensor/parallel.h"
 #include "tensor/shape_rules.h"
 #include "tensor/strided.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 template <ElementwiseOp op>
 void contiguous_loop(const float* a, const float* b, float* out, int64_t n) {
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (worth_parallel(n))
   for (int64_t i = 0; i < n; ++i) out[i] = apply_op(op, a[i], b[i]);
 }
 

@@ -1,6 +1,6 @@
 // Host reductions. Each result element accumulates along the axis in increasing k, exactly as a
-// sequential loop would; results are independent, so blocks of them run in parallel, and a block
-// of neighbouring elements walks memory row by row instead of with stride `inner`.
+// sequential loop would; results are independent, so groups of them run in parallel and side by
+// side (see for_each_lane_group).
 #include "cpu/reductions.h"
 
 #include <algorithm>
@@ -9,23 +9,43 @@
 
 #include "cpu/typed.h"
 #include "tensor/access.h"
+#include "tensor/parallel.h"
 #include "tensor/shape_rules.h"
 
 namespace {
 
 constexpr int32_t kBlock = 256;  // neighbouring result elements handled together
+constexpr int32_t kRows = 8;     // rows reduced side by side when the axis is the last one
 
-// fn(o, j_begin, j_end) over every block of the outer x inner result elements, in parallel.
+// A group of result elements reduced together. Lane l reads element k along the axis at
+// first + l * lane_step + k * k_step and writes result element out + l.
+struct LaneGroup {
+  int64_t first, lane_step, k_step, out;
+  int32_t lanes;
+};
+
+// fn(group) over all result elements, in parallel. With inner > 1 a group is a run of
+// neighbouring columns (contiguous lanes); with inner == 1 it is kRows rows, whose independent
+// sequential sums then overlap instead of waiting on one another.
 template <typename Fn>
-void for_each_result_block(const AxisSplit& split, Fn fn) {
-  const int64_t blocks_per_row = (int64_t{split.inner} + kBlock - 1) / kBlock;
-  const int64_t items = int64_t{split.outer} * blocks_per_row;
-  const bool parallel = int64_t{split.outer} * split.axis * split.inner >= (1 << 15);
+void for_each_lane_group(const AxisSplit& split, Fn fn) {
+  const bool rows = split.inner == 1;
+  const int64_t per_outer = rows ? 1 : (int64_t{split.inner} + kBlock - 1) / kBlock;
+  const int64_t groups =
+      rows ? (int64_t{split.outer} + kRows - 1) / kRows : int64_t{split.outer} * per_outer;
+  const bool parallel = worth_parallel(int64_t{split.outer} * split.axis * split.inner);
 #pragma omp parallel for schedule(static) if (parallel)
-  for (int64_t item = 0; item < items; ++item) {
-    const int64_t o = item / blocks_per_row;
-    const int32_t j0 = static_cast<int32_t>(item % blocks_per_row * kBlock);
-    fn(o, j0, std::min(split.inner, j0 + kBlock));
+  for (int64_t g = 0; g < groups; ++g) {
+    if (rows) {
+      const int64_t o = g * kRows;
+      fn(LaneGroup{o * split.axis, split.axis, 1, o,
+                   static_cast<int32_t>(std::min<int64_t>(kRows, split.outer - o))});
+    } else {
+      const int64_t o = g / per_outer;
+      const int32_t j0 = static_cast<int32_t>(g % per_outer * kBlock);
+      fn(LaneGroup{o * split.axis * split.inner + j0, 1, split.inner, o * split.inner + j0,
+                   std::min(split.inner - j0, kBlock)});
+    }
   }
 }
 
@@ -49,36 +69,46 @@ Acc accumulate(Acc acc, In v) {
   }
 }
 
+// Calls step(l, value) for lanes l of group g at axis position k; a unit lane step is spelled
+// out so the loop vectorises.
+template <typename T, typename Step>
+inline void visit_lanes(const T* x, const LaneGroup& g, int32_t k, Step step) {
+  const T* at = x + g.first + k * g.k_step;
+  if (g.lane_step == 1) {
+    for (int32_t l = 0; l < g.lanes; ++l) step(l, at[l]);
+  } else {
+    for (int32_t l = 0; l < g.lanes; ++l) step(l, at[l * g.lane_step]);
+  }
+}
+
 template <typename In, typename Acc>
 void sum_axis_loop(const In* x, const AxisSplit& split, Acc* out) {
-  for_each_result_block(split, [&](int64_t o, int32_t j0, int32_t j1) {
+  for_each_lane_group(split, [&](const LaneGroup& g) {
     Acc acc[kBlock] = {};
     for (int32_t k = 0; k < split.axis; ++k) {
-      const In* row = x + (o * split.axis + k) * split.inner;
-      for (int32_t j = j0; j < j1; ++j) acc[j - j0] = accumulate(acc[j - j0], row[j]);
+      visit_lanes(x, g, k, [&](int32_t l, In v) { acc[l] = accumulate(acc[l], v); });
     }
-    std::copy(acc, acc + (j1 - j0), out + o * split.inner + j0);
+    std::copy(acc, acc + g.lanes, out + g.out);
   });
 }
 
-// Strict less-than: the first maximum wins, a NaN at k = 0 stays, later NaNs are skipped.
+// Strict less-than: the first maximum wins, a NaN at k = 0 stays, later NaNs are skipped. The
+// position update is a bit mask rather than a branch so that the loop vectorises.
 template <typename T>
 void max_axis_loop(const T* x, const AxisSplit& split, T* values, int32_t* positions) {
-  for_each_result_block(split, [&](int64_t o, int32_t j0, int32_t j1) {
+  for_each_lane_group(split, [&](const LaneGroup& g) {
     T best[kBlock];
     int32_t pos[kBlock] = {};
-    std::copy(x + o * split.axis * split.inner + j0, x + o * split.axis * split.inner + j1, best);
+    visit_lanes(x, g, 0, [&](int32_t l, T v) { best[l] = v; });
     for (int32_t k = 1; k < split.axis; ++k) {
-      const T* row = x + (o * split.axis + k) * split.inner;
-      for (int32_t j = j0; j < j1; ++j) {
-        if (best[j - j0] < row[j]) {
-          best[j - j0] = row[j];
-          pos[j - j0] = k;
-        }
-      }
+      visit_lanes(x, g, k, [&](int32_t l, T v) {
+        const int32_t mask = -static_cast<int32_t>(best[l] < v);
+        best[l] = best[l] < v ? v : best[l];
+        pos[l] = (k & mask) | (pos[l] & ~mask);
+      });
     }
-    std::copy(best, best + (j1 - j0), values + o * split.inner + j0);
-    std::copy(pos, pos + (j1 - j0), positions + o * split.inner + j0);
+    std::copy(best, best + g.lanes, values + g.out);
+    std::copy(pos, pos + g.lanes, positions + g.out);
   });
 }
 

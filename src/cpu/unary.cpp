@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "cpu/typed.h"
+#include "tensor/parallel.h"
 #include "tensor/strided.h"
 
 namespace {
@@ -27,7 +28,7 @@ TensorPtr map_f32(const TensorPtr& x, F f) {
     in = y;
   }
   const int64_t n = x->size;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (worth_parallel(n))
   for (int64_t i = 0; i < n; ++i) y[i] = f(in[i]);
   return out;
 }
@@ -53,7 +54,7 @@ TensorPtr backward_from_input(const TensorPtr& g, const TensorPtr& x, F f) {
   const TensorPtr xd = dense(x);
   const float* xv = data_f32(*xd);
   const int64_t n = x->size;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (worth_parallel(n))
   for (int64_t i = 0; i < n; ++i) r[i] = f(xv[i], gv[i]);
   return out;
 }
@@ -66,7 +67,7 @@ TensorPtr backward_from_output(const TensorPtr& g, const float* y, int32_t count
   float* r = data_f32(*out);
   const TensorPtr gd = dense_gradient(g, count);
   const float* gv = data_f32(*gd);
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (worth_parallel(count))
   for (int64_t i = 0; i < count; ++i) r[i] = f(y[i], gv[i]);
   return out;
 }
@@ -82,7 +83,7 @@ TensorPtr map_typed(const TensorPtr& x, const char* operation, bool parallel, F 
     const T* in = static_cast<const T*>(xd->data);
     T* r = static_cast<T*>(out->data);
     const int64_t n = x->size;
-#pragma omp parallel for schedule(static) if (parallel)
+#pragma omp parallel for schedule(static) if (parallel && worth_parallel(n))
     for (int64_t i = 0; i < n; ++i) r[i] = f(in[i]);
     return out;
   });

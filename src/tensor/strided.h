@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "tensor/parallel.h"
 #include "tensor/tensor.h"
 
 // Number of rows and the length and stride of each row; a 0-d layout is one row of one element.
@@ -36,7 +37,7 @@ inline int64_t row_offset(const Shape& shape, const Shape& strides, int64_t r) {
 template <typename Visit>
 inline void for_each_row(const Shape& shape, const Shape& strides, Visit visit) {
   const RowLayout layout = row_layout(shape, strides);
-  const bool parallel = layout.rows > 1 && layout.rows * layout.length >= (int64_t{1} << 15);
+  const bool parallel = layout.rows > 1 && worth_parallel(layout.rows * layout.length);
 #pragma omp parallel for schedule(static) if (parallel)
   for (int64_t r = 0; r < layout.rows; ++r) visit(r, row_offset(shape, strides, r), layout);
 }
