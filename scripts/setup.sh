@@ -9,7 +9,7 @@ cd "$root"
 
 # --- system packages (Debian) ---
 missing=()
-for pkg in libopenblas-dev libboost-context-dev cmake ninja-build g++; do
+for pkg in libopenblas-dev libboost-context-dev libgtest-dev cmake ninja-build g++; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed" || missing+=("$pkg")
 done
 if [ ${#missing[@]} -gt 0 ]; then
