@@ -254,6 +254,19 @@ bool dims_positive(std::initializer_list<int> dims) {
   return std::all_of(dims.begin(), dims.end(), [](int d) { return d > 0; });
 }
 
+// Tensor and filter descriptors alike: four positive NCHW float dimensions.
+template <typename Desc>
+cudnnStatus_t set_4d(const char* name, Desc* desc, cudnnTensorFormat_t format, cudnnDataType_t type,
+                     int d0, int d1, int d2, int d3) {
+  if (int status = gpuemu::take_call_failure(name)) return static_cast<cudnnStatus_t>(status);
+  if (!desc || format != CUDNN_TENSOR_NCHW || type != CUDNN_DATA_FLOAT ||
+      !dims_positive({d0, d1, d2, d3})) {
+    return CUDNN_STATUS_BAD_PARAM;
+  }
+  *desc = {true, d0, d1, d2, d3};
+  return CUDNN_STATUS_SUCCESS;
+}
+
 }  // namespace
 
 extern "C" void gpuemu_cudnn_search_outcome(int outcome) {
@@ -293,15 +306,7 @@ cudnnStatus_t cudnnCreateTensorDescriptor(cudnnTensorDescriptor_t* desc) {
 }
 cudnnStatus_t cudnnSetTensor4dDescriptor(cudnnTensorDescriptor_t desc, cudnnTensorFormat_t format,
                                          cudnnDataType_t type, int n, int c, int h, int w) {
-  if (int status = gpuemu::take_call_failure("cudnnSetTensor4dDescriptor")) {
-    return static_cast<cudnnStatus_t>(status);
-  }
-  if (!desc || format != CUDNN_TENSOR_NCHW || type != CUDNN_DATA_FLOAT ||
-      !dims_positive({n, c, h, w})) {
-    return CUDNN_STATUS_BAD_PARAM;
-  }
-  *desc = {true, n, c, h, w};
-  return CUDNN_STATUS_SUCCESS;
+  return set_4d("cudnnSetTensor4dDescriptor", desc, format, type, n, c, h, w);
 }
 cudnnStatus_t cudnnDestroyTensorDescriptor(cudnnTensorDescriptor_t desc) {
   delete desc;
@@ -313,15 +318,7 @@ cudnnStatus_t cudnnCreateFilterDescriptor(cudnnFilterDescriptor_t* desc) {
 }
 cudnnStatus_t cudnnSetFilter4dDescriptor(cudnnFilterDescriptor_t desc, cudnnDataType_t type,
                                          cudnnTensorFormat_t format, int k, int c, int h, int w) {
-  if (int status = gpuemu::take_call_failure("cudnnSetFilter4dDescriptor")) {
-    return static_cast<cudnnStatus_t>(status);
-  }
-  if (!desc || format != CUDNN_TENSOR_NCHW || type != CUDNN_DATA_FLOAT ||
-      !dims_positive({k, c, h, w})) {
-    return CUDNN_STATUS_BAD_PARAM;
-  }
-  *desc = {true, k, c, h, w};
-  return CUDNN_STATUS_SUCCESS;
+  return set_4d("cudnnSetFilter4dDescriptor", desc, format, type, k, c, h, w);
 }
 cudnnStatus_t cudnnDestroyFilterDescriptor(cudnnFilterDescriptor_t desc) {
   delete desc;
