@@ -157,3 +157,24 @@ def test_host_route_refuses_gpu_operands():
         cpu + gpu
     with pytest.raises(RuntimeError, match="operand is on device 'cuda'"):
         host([1, 2], np.int64) + host([1, 2], np.int64, "cuda")
+
+
+@pytest.mark.parametrize("call", [
+    lambda t: t.copy_(None), lambda t: t.huber_loss(None), lambda t: t + None, lambda t: t @ None,
+    lambda t: sorvek.cpu_matmul(t, None), lambda t: sorvek.cpu_sub(None, t),
+    lambda t: sorvek.fill_cpu_random(None, 1), lambda t: sorvek.im2col_1d(None, 1, 1, 0, 1, 1),
+    lambda t: sorvek._cross_entropy_fused(t, None), lambda t: sorvek.from_numpy(None)])
+def test_none_is_refused_where_a_tensor_is_expected(call):
+    with pytest.raises(TypeError):
+        call(host([[1.0]]))
+
+
+@pytest.mark.skipif(not HAS_GPU, reason="needs a GPU build to make a GPU tensor")
+@pytest.mark.parametrize("call", [
+    lambda t: t + t, lambda t: t * 2.0, lambda t: t.relu(), lambda t: t.exp(), lambda t: t.sum(),
+    lambda t: t.sum(0), lambda t: t.max(0), lambda t: t @ t, lambda t: t.huber_loss(t),
+    lambda t: sorvek._cross_entropy_fused(t, t), lambda t: t.view([1, 1, 1]).sqrt()])
+def test_gpu_routes_report_that_they_are_not_available_yet(call):
+    gpu = host([[1.0]], device="cuda")
+    with pytest.raises(RuntimeError, match=r"\(\): the CUDA backend for this operation is not available yet$"):
+        call(gpu)
