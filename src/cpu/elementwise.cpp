@@ -51,7 +51,7 @@ Shape broadcast_steps(const Shape& dims, const Shape& steps) {
   return result;
 }
 
-void require_same_side(const Tensor& a, const Tensor& b, ElementwiseOp op) {
+void require_both_on_host(const Tensor& a, const Tensor& b, ElementwiseOp op) {
   require_host(a, op_name(op));
   require_host(b, op_name(op));
 }
@@ -60,7 +60,7 @@ void require_same_side(const Tensor& a, const Tensor& b, ElementwiseOp op) {
 
 TensorPtr elementwise_cpu_f32(ElementwiseOp op, const TensorPtr& a, const TensorPtr& b) {
   if (a->shape != b->shape) return elementwise_broadcast_cpu_f32(op, a, b);
-  require_same_side(*a, *b, op);
+  require_both_on_host(*a, *b, op);
   TensorPtr out = new_tensor(a->shape, "cpu", 0);
   if (a->is_contiguous() && b->is_contiguous()) {
     const float* x = data_f32(*a);
@@ -77,7 +77,7 @@ TensorPtr elementwise_cpu_f32(ElementwiseOp op, const TensorPtr& a, const Tensor
 
 TensorPtr elementwise_broadcast_cpu_f32(ElementwiseOp op, const TensorPtr& a, const TensorPtr& b) {
   const BroadcastLayout layout = broadcast_layout(*a, *b);
-  require_same_side(*a, *b, op);
+  require_both_on_host(*a, *b, op);
   TensorPtr out = new_tensor(layout.out_shape, "cpu", 0);
   const float* y = data_f32(*b);
   const float* x = data_f32(*a);
@@ -92,9 +92,9 @@ TensorPtr elementwise_cpu_typed(ElementwiseOp op, const TensorPtr& a, const Tens
     if (a->shape != b->shape) {
       throw std::invalid_argument("Broadcasting is not yet supported for non-float32 dtypes.");
     }
-    require_same_side(*a, *b, op);
+    require_both_on_host(*a, *b, op);
     require_same_dtype(*a, *b, op_name(op));
-    const TensorPtr da = dense(a), db = dense(b);
+    const TensorPtr da = contiguous(a), db = contiguous(b);
     const T* x = static_cast<const T*>(da->data);
     const T* y = static_cast<const T*>(db->data);
     if constexpr (std::is_integral_v<T>) {

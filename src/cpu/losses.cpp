@@ -60,7 +60,7 @@ float huber_loss_cpu(const TensorPtr& pred, const TensorPtr& target, float delta
 TensorPtr huber_backward_cpu(const TensorPtr& a, const TensorPtr& b, float delta, float scale) {
   require_same_shape(*a, *b, "huber_loss()");
   TensorPtr out = new_tensor(a->shape, "cpu", 0);
-  const TensorPtr ad = dense(a), bd = dense(b);
+  const TensorPtr ad = contiguous(a), bd = contiguous(b);
   const float* x = data_f32(*ad);
   const float* y = data_f32(*bd);
   float* r = data_f32(*out);
@@ -103,7 +103,7 @@ TensorPtr cross_entropy_backward_cpu(const TensorPtr& logits, const TensorPtr& o
   require_same_shape(*logits, *onehot, "cross_entropy()");
   const int32_t rows = logits->shape[0], classes = logits->shape[1];
   TensorPtr out = new_tensor(logits->shape, "cpu", 0);
-  const TensorPtr ld = dense(logits), od = dense(onehot);
+  const TensorPtr ld = contiguous(logits), od = contiguous(onehot);
   const float* x = data_f32(*ld);
   const float* t = data_f32(*od);
   float* r = data_f32(*out);

@@ -206,7 +206,7 @@ TensorPtr max_axis_backward_cpu(const TensorPtr& g, const std::vector<int32_t>& 
                                 const Shape& input_shape, int32_t axis_size, int32_t inner) {
   TensorPtr out = new_tensor(input_shape, "cpu", 0);
   fill_zero(*out);
-  const TensorPtr gd = dense(g);
+  const TensorPtr gd = contiguous(g);
   if (gd->size != static_cast<int64_t>(positions.size())) {
     throw std::invalid_argument("max backward: gradient size does not match the positions");
   }

@@ -24,7 +24,7 @@ inline decltype(auto) dispatch_typed(int32_t dtype, const std::string& operation
 
 // Host kernels read operands as plain arrays of one element type: a GPU operand, an operand of
 // another dtype, or a strided view would be read wrongly or out of bounds. Strided views are
-// copied; the others are rejected.
+// copied first (contiguous()); the others are rejected by these checks.
 inline void require_host(const Tensor& t, const std::string& operation) {
   if (t.is_cuda()) {
     throw std::runtime_error(operation +
@@ -38,8 +38,4 @@ inline void require_same_dtype(const Tensor& a, const Tensor& b, const std::stri
     throw std::runtime_error(operation + "(): operands have different dtypes ('" +
                              dtype_name(a.dtype) + "' and '" + dtype_name(b.dtype) + "')");
   }
-}
-
-inline TensorPtr dense(const TensorPtr& t) {
-  return t->is_contiguous() ? t : contiguous(t);
 }

@@ -41,7 +41,7 @@ TensorPtr dense_gradient(const TensorPtr& g, int64_t count) {
                                 " does not match the " + std::to_string(count) +
                                 " elements of the forward result");
   }
-  return dense(g);
+  return contiguous(g);
 }
 
 // result[i] = f(x[i], g[i]) for a backward entry that reads the forward input.
@@ -51,7 +51,7 @@ TensorPtr backward_from_input(const TensorPtr& g, const TensorPtr& x, F f) {
   float* r = data_f32(*out);
   const TensorPtr gd = dense_gradient(g, x->size);
   const float* gv = data_f32(*gd);
-  const TensorPtr xd = dense(x);
+  const TensorPtr xd = contiguous(x);
   const float* xv = data_f32(*xd);
   const int64_t n = x->size;
 #pragma omp parallel for schedule(static) if (worth_parallel(n))
@@ -78,7 +78,7 @@ TensorPtr map_typed(const TensorPtr& x, const char* operation, bool parallel, F 
   return dispatch_typed(x->dtype, operation, [&](auto zero) {
     using T = decltype(zero);
     require_host(*x, operation);
-    const TensorPtr xd = dense(x);
+    const TensorPtr xd = contiguous(x);
     TensorPtr out = new_tensor(x->shape, "cpu", x->dtype);
     const T* in = static_cast<const T*>(xd->data);
     T* r = static_cast<T*>(out->data);
@@ -213,7 +213,7 @@ TensorPtr scalar_op_cpu_typed(ElementwiseOp op, const TensorPtr& a, float s) {
     } else {
       t = static_cast<T>(s);
     }
-    const TensorPtr ad = dense(a);
+    const TensorPtr ad = contiguous(a);
     TensorPtr out = new_tensor(a->shape, a->device, a->dtype);
     const T* in = static_cast<const T*>(ad->data);
     T* r = static_cast<T*>(out->data);
@@ -224,7 +224,7 @@ TensorPtr scalar_op_cpu_typed(ElementwiseOp op, const TensorPtr& a, float s) {
 
 TensorPtr sqrt_cpu_f64(const TensorPtr& x) {
   require_host(*x, "sqrt");
-  const TensorPtr xd = dense(x);
+  const TensorPtr xd = contiguous(x);
   TensorPtr out = new_tensor(x->shape, "cpu", 1);
   const double* in = static_cast<const double*>(xd->data);
   double* r = static_cast<double*>(out->data);
