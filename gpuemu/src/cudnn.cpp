@@ -250,6 +250,12 @@ cudnnStatus_t create(const char* name, T** desc) {
   return CUDNN_STATUS_SUCCESS;
 }
 
+template <typename T>
+cudnnStatus_t destroy(T* object) {
+  delete object;
+  return CUDNN_STATUS_SUCCESS;
+}
+
 bool dims_positive(std::initializer_list<int> dims) {
   return std::all_of(dims.begin(), dims.end(), [](int d) { return d > 0; });
 }
@@ -297,8 +303,7 @@ cudnnStatus_t cudnnCreate(cudnnHandle_t* handle) {
   return create("cudnnCreate", handle);
 }
 cudnnStatus_t cudnnDestroy(cudnnHandle_t handle) {
-  delete handle;
-  return CUDNN_STATUS_SUCCESS;
+  return destroy(handle);
 }
 
 cudnnStatus_t cudnnCreateTensorDescriptor(cudnnTensorDescriptor_t* desc) {
@@ -309,8 +314,7 @@ cudnnStatus_t cudnnSetTensor4dDescriptor(cudnnTensorDescriptor_t desc, cudnnTens
   return set_4d("cudnnSetTensor4dDescriptor", desc, format, type, n, c, h, w);
 }
 cudnnStatus_t cudnnDestroyTensorDescriptor(cudnnTensorDescriptor_t desc) {
-  delete desc;
-  return CUDNN_STATUS_SUCCESS;
+  return destroy(desc);
 }
 
 cudnnStatus_t cudnnCreateFilterDescriptor(cudnnFilterDescriptor_t* desc) {
@@ -321,8 +325,7 @@ cudnnStatus_t cudnnSetFilter4dDescriptor(cudnnFilterDescriptor_t desc, cudnnData
   return set_4d("cudnnSetFilter4dDescriptor", desc, format, type, k, c, h, w);
 }
 cudnnStatus_t cudnnDestroyFilterDescriptor(cudnnFilterDescriptor_t desc) {
-  delete desc;
-  return CUDNN_STATUS_SUCCESS;
+  return destroy(desc);
 }
 
 cudnnStatus_t cudnnCreateConvolutionDescriptor(cudnnConvolutionDescriptor_t* desc) {
@@ -364,8 +367,7 @@ cudnnStatus_t cudnnGetConvolutionMathType(cudnnConvolutionDescriptor_t desc,
   return CUDNN_STATUS_SUCCESS;
 }
 cudnnStatus_t cudnnDestroyConvolutionDescriptor(cudnnConvolutionDescriptor_t desc) {
-  delete desc;
-  return CUDNN_STATUS_SUCCESS;
+  return destroy(desc);
 }
 
 cudnnStatus_t cudnnFindConvolutionForwardAlgorithmEx(
