@@ -17,11 +17,18 @@ def main():
         a = rng.uniform(-1, 1, n).astype(np.float32)
         b = rng.uniform(-1, 1, n).astype(np.float32)
         ta, tb = sorvek.from_numpy(a), sorvek.from_numpy(b)
+        p = np.abs(a) + np.float32(0.5)
+        pa = sorvek.from_numpy(p)
         rows += [
             (f"a + b ({n})", best_time(lambda: ta + tb), best_time(lambda: a + b)),
             (f"a * b ({n})", best_time(lambda: ta * tb), best_time(lambda: a * b)),
             (f"relu ({n})", best_time(ta.relu), best_time(lambda: np.maximum(a, 0))),
             (f"exp ({n})", best_time(ta.exp), best_time(lambda: np.exp(a))),
+            (f"tanh ({n})", best_time(ta.tanh), best_time(lambda: np.tanh(a))),
+            (f"sigmoid ({n})", best_time(ta.sigmoid), best_time(lambda: 1 / (np.exp(-a) + 1))),
+            (f"abs ({n})", best_time(ta.abs), best_time(lambda: np.abs(a))),
+            (f"sqrt of |a| ({n})", best_time(pa.sqrt), best_time(lambda: np.sqrt(p))),
+            (f"log of |a| ({n})", best_time(pa.log), best_time(lambda: np.log(p))),
             (f"a * 2.0 ({n})", best_time(lambda: ta * 2.0), best_time(lambda: a * np.float32(2.0))),
         ]
     for side in (256, 1024):

@@ -322,6 +322,41 @@ void cudnn_convolution() {
                                  &zero, yd, dy) == CUDNN_STATUS_SUCCESS,
          "forward");
   expect(host_copy(dy, expected.size()) == expected, "forward result");
+  // The backward passes are the adjoints of the forward pass in x and in w:
+  // <conv(x, w), g> = <x, backward_data(g, w)> = <w, backward_filter(x, g)>.
+  std::vector<float> g(expected.size());
+  for (size_t i = 0; i < g.size(); ++i) g[i] = float(int(i % 3) - 1);
+  float *dg = device_copy(g), *dxg = device_copy(std::vector<float>(x.size())),
+        *dwg = device_copy(std::vector<float>(w.size()));
+  cudnnConvolutionBwdDataAlgoPerf_t data_perf[8];
+  cudnnConvolutionBwdFilterAlgoPerf_t filter_perf[8];
+  expect(cudnnFindConvolutionBackwardDataAlgorithmEx(handle, wd, dw, yd, dg, cd, xd, dxg, 8,
+                                                     &returned, data_perf, workspace,
+                                                     4 << 16) == CUDNN_STATUS_SUCCESS,
+         "backward-data search");
+  expect(cudnnConvolutionBackwardData(handle, &one, wd, dw, yd, dg, cd, data_perf[0].algo,
+                                      workspace, 4 << 16, &zero, xd, dxg) == CUDNN_STATUS_SUCCESS,
+         "backward data");
+  expect(cudnnFindConvolutionBackwardFilterAlgorithmEx(handle, xd, dx, yd, dg, cd, wd, dwg, 8,
+                                                       &returned, filter_perf, workspace,
+                                                       4 << 16) == CUDNN_STATUS_SUCCESS,
+         "backward-filter search");
+  expect(cudnnConvolutionBackwardFilter(handle, &one, xd, dx, yd, dg, cd, filter_perf[0].algo,
+                                        workspace, 4 << 16, &zero, wd, dwg) == CUDNN_STATUS_SUCCESS,
+         "backward filter");
+  auto dot = [](const std::vector<float>& a, const std::vector<float>& b) {
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i) sum += double(a[i]) * b[i];
+    return sum;
+  };
+  const std::vector<float> grad_x = host_copy(dxg, x.size()), grad_w = host_copy(dwg, w.size());
+  expect(dot(expected, g) == dot(x, grad_x), "backward data is the adjoint in x");
+  expect(dot(expected, g) == dot(w, grad_w), "backward filter is the adjoint in w");
+  // beta 1 accumulates into the earlier result.
+  cudnnConvolutionBackwardFilter(handle, &one, xd, dx, yd, dg, cd, filter_perf[0].algo, workspace,
+                                 4 << 16, &one, wd, dwg);
+  const std::vector<float> twice = host_copy(dwg, w.size());
+  for (size_t i = 0; i < w.size(); ++i) expect(twice[i] == 2 * grad_w[i], "beta 1 accumulates");
   cudnnSetTensor4dDescriptor(yd, CUDNN_TENSOR_NCHW, CUDNN_DATA_FLOAT, n, k, 1, lo + 1);
   expect(cudnnConvolutionForward(handle, &one, xd, dx, wd, dw, cd, perf[0].algo, workspace, 4 << 16,
                                  &zero, yd, dy) == CUDNN_STATUS_BAD_PARAM,
