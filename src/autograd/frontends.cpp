@@ -14,13 +14,14 @@
 
 namespace {
 
-// A one-operand operation with a float32 backend and, optionally, a typed backend behind the
-// autograd gate. The contiguity step runs on both paths.
+// A one-operand operation with a float32 backend and a typed backend behind the autograd gate.
+// The contiguity step runs on the float32 path, and on the typed path too unless the typed
+// backend takes strided operands itself (the typed sums reject them).
 template <typename F32, typename Typed>
-TensorPtr unary(const char* name, TensorPtr x, F32 f32, Typed typed) {
+TensorPtr unary(const char* name, TensorPtr x, F32 f32, Typed typed, bool contiguous_typed = true) {
   const bool typed_path = x->dtype != 0;
   if (typed_path) require_no_grad_for_typed(x->dtype, {x.get()});
-  make_contiguous(x);
+  if (!typed_path || contiguous_typed) make_contiguous(x);
   if (x->is_cuda()) gpu_not_available(name);
   return typed_path ? typed(x) : f32(x);
 }
@@ -112,25 +113,13 @@ TensorPtr matmul(TensorPtr a, TensorPtr b) {
 }
 
 TensorPtr sum_all(TensorPtr x) {
-  if (x->dtype != 0) {
-    require_no_grad_for_typed(x->dtype, {x.get()});
-    if (x->is_cuda()) gpu_not_available("sum");
-    return sum_all_cpu_typed(x);
-  }
-  make_contiguous(x);
-  if (x->is_cuda()) gpu_not_available("sum");
-  return sum_all_cpu(x);
+  return unary("sum", std::move(x), sum_all_cpu, sum_all_cpu_typed, false);
 }
 
 TensorPtr sum_axis(TensorPtr x, int32_t dim, bool keepdim) {
-  if (x->dtype != 0) {
-    require_no_grad_for_typed(x->dtype, {x.get()});
-    if (x->is_cuda()) gpu_not_available("sum");
-    return sum_axis_cpu_typed(x, dim, keepdim);
-  }
-  make_contiguous(x);
-  if (x->is_cuda()) gpu_not_available("sum");
-  return sum_axis_cpu(x, dim, keepdim);
+  return unary(
+      "sum", std::move(x), [&](const TensorPtr& t) { return sum_axis_cpu(t, dim, keepdim); },
+      [&](const TensorPtr& t) { return sum_axis_cpu_typed(t, dim, keepdim); }, false);
 }
 
 TensorPtr max_axis(TensorPtr x, int32_t dim, bool keepdim) {
