@@ -22,7 +22,6 @@ enum cublasMath_t { CUBLAS_DEFAULT_MATH = 0, CUBLAS_TF32_TENSOR_OP_MATH = 3 };
 cublasStatus_t cublasCreate_v2(cublasHandle_t* handle);
 cublasStatus_t cublasDestroy_v2(cublasHandle_t handle);
 cublasStatus_t cublasSetMathMode(cublasHandle_t handle, cublasMath_t mode);
-cublasStatus_t cublasGetMathMode(cublasHandle_t handle, cublasMath_t* mode);
 cublasStatus_t cublasSgemm_v2(cublasHandle_t handle, cublasOperation_t transa,
                               cublasOperation_t transb, int m, int n, int k, const float* alpha,
                               const float* A, int lda, const float* B, int ldb, const float* beta,

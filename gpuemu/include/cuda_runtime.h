@@ -61,19 +61,6 @@ struct alignas(16) double2 {
 struct alignas(16) longlong2 {
   long long x, y;
 };
-inline float4 make_float4(float x, float y, float z, float w) {
-  return {x, y, z, w};
-}
-inline int4 make_int4(int x, int y, int z, int w) {
-  return {x, y, z, w};
-}
-inline double2 make_double2(double x, double y) {
-  return {x, y};
-}
-inline longlong2 make_longlong2(long long x, long long y) {
-  return {x, y};
-}
-
 // Runtime API.
 cudaError_t cudaMalloc(void** ptr, size_t bytes);
 template <typename T>
@@ -86,7 +73,6 @@ cudaError_t cudaMemset(void* ptr, int value, size_t bytes);
 cudaError_t cudaMemGetInfo(size_t* free_bytes, size_t* total_bytes);
 cudaError_t cudaGetDeviceCount(int* count);
 cudaError_t cudaGetLastError();
-cudaError_t cudaPeekAtLastError();
 const char* cudaGetErrorString(cudaError_t error);
 cudaError_t cudaDeviceSynchronize();
 
@@ -104,31 +90,6 @@ unsigned int atomicAdd(unsigned int* address, unsigned int value);
 unsigned long long atomicAdd(unsigned long long* address, unsigned long long value);
 float atomicAdd(float* address, float value);
 double atomicAdd(double* address, double value);
-
-// Single-precision device math beyond <cmath>.
-inline float rsqrtf(float x) {
-  return 1.0f / std::sqrt(x);
-}
-inline float __expf(float x) {
-  return std::exp(x);
-}
-inline float __logf(float x) {
-  return std::log(x);
-}
-inline float __fdividef(float x, float y) {
-  return x / y;
-}
-inline float __saturatef(float x) {
-  return x < 0.0f ? 0.0f : (x > 1.0f ? 1.0f : x);
-}
-template <typename T>
-inline T min(T a, T b) {
-  return b < a ? b : a;
-}
-template <typename T>
-inline T max(T a, T b) {
-  return a < b ? b : a;
-}
 
 namespace gpuemu {
 

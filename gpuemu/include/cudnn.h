@@ -80,7 +80,6 @@ cudnnStatus_t cudnnSetConvolution2dDescriptor(cudnnConvolutionDescriptor_t desc,
                                               int dilation_w, cudnnConvolutionMode_t mode,
                                               cudnnDataType_t compute_type);
 cudnnStatus_t cudnnSetConvolutionMathType(cudnnConvolutionDescriptor_t desc, cudnnMathType_t math);
-cudnnStatus_t cudnnGetConvolutionMathType(cudnnConvolutionDescriptor_t desc, cudnnMathType_t* math);
 cudnnStatus_t cudnnDestroyConvolutionDescriptor(cudnnConvolutionDescriptor_t desc);
 
 cudnnStatus_t cudnnFindConvolutionForwardAlgorithmEx(

@@ -96,12 +96,6 @@ cublasStatus_t cublasSetMathMode(cublasHandle_t handle, cublasMath_t mode) {
   return CUBLAS_STATUS_SUCCESS;
 }
 
-cublasStatus_t cublasGetMathMode(cublasHandle_t handle, cublasMath_t* mode) {
-  if (handle == nullptr) return CUBLAS_STATUS_NOT_INITIALIZED;
-  *mode = handle->math_mode;
-  return CUBLAS_STATUS_SUCCESS;
-}
-
 cublasStatus_t cublasSgemm_v2(cublasHandle_t handle, cublasOperation_t transa,
                               cublasOperation_t transb, int m, int n, int k, const float* alpha,
                               const float* A, int lda, const float* B, int ldb, const float* beta,

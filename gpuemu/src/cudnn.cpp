@@ -360,12 +360,6 @@ cudnnStatus_t cudnnSetConvolutionMathType(cudnnConvolutionDescriptor_t desc, cud
   desc->math = math;
   return CUDNN_STATUS_SUCCESS;
 }
-cudnnStatus_t cudnnGetConvolutionMathType(cudnnConvolutionDescriptor_t desc,
-                                          cudnnMathType_t* math) {
-  if (!desc) return CUDNN_STATUS_BAD_PARAM;
-  *math = desc->math;
-  return CUDNN_STATUS_SUCCESS;
-}
 cudnnStatus_t cudnnDestroyConvolutionDescriptor(cudnnConvolutionDescriptor_t desc) {
   return destroy(desc);
 }

@@ -147,10 +147,6 @@ cudaError_t cudaGetLastError() {
   return static_cast<cudaError_t>(last_error.exchange(cudaSuccess));
 }
 
-cudaError_t cudaPeekAtLastError() {
-  return static_cast<cudaError_t>(last_error.load());
-}
-
 const char* cudaGetErrorString(cudaError_t error) {
   switch (error) {
     case cudaSuccess:
