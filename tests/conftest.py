@@ -3,6 +3,7 @@
 import ctypes
 import pathlib
 
+import numpy as np
 import pytest
 
 import sorvek
@@ -12,6 +13,15 @@ DEVICES = ["cpu", "cuda"] if HAS_GPU else ["cpu"]
 DTYPES = [sorvek.DType.float32, sorvek.DType.float64, sorvek.DType.int32, sorvek.DType.int64]
 
 requires_gpu = pytest.mark.skipif(not HAS_GPU, reason="no usable GPU in this build")
+
+# The float32-only guard's text after the operation name, for a given dtype name.
+GUARD = ("() does not yet support dtype '{}'. Only float32 is currently fully implemented for "
+         "this operation; float64/int32/int64 support is being added incrementally.")
+
+
+def host(values, dtype=np.float32, device="cpu"):
+    """A tensor holding `values` as `dtype`, on the host unless a device is given."""
+    return sorvek.from_numpy(np.asarray(values, dtype=dtype), device)
 
 # The emulated build places the emulator library beside `_C`.
 EMULATOR_LIBRARY = pathlib.Path(sorvek._C.__file__).with_name("libgpuemu.so")

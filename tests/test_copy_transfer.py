@@ -4,16 +4,14 @@ import numpy as np
 import pytest
 
 import sorvek
-from conftest import DEVICES, requires_gpu
+from conftest import DEVICES, GUARD, host, requires_gpu
 from sorvek import DType, Tensor
 
 NUMPY_TYPES = [np.float32, np.float64, np.int32, np.int64]
-GUARD = ("() does not yet support dtype '{}'. Only float32 is currently fully implemented for "
-         "this operation; float64/int32/int64 support is being added incrementally.")
 
 
 def tensor(values, device, dtype=np.float32):
-    return sorvek.from_numpy(np.asarray(values, dtype=dtype), device)
+    return host(values, dtype, device)
 
 
 def test_item(device):

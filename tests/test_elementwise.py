@@ -4,18 +4,12 @@ import numpy as np
 import pytest
 
 import sorvek
-from conftest import HAS_GPU
+from conftest import GUARD, HAS_GPU, host
 from sorvek import DType
 
 OPS = {"add": np.add, "sub": np.subtract, "mul": np.multiply, "div": np.divide}
 PYTHON_OPS = {"add": lambda a, b: a + b, "sub": lambda a, b: a - b,
               "mul": lambda a, b: a * b, "div": lambda a, b: a / b}
-GUARD = ("() does not yet support dtype '{}'. Only float32 is currently fully implemented for "
-         "this operation; float64/int32/int64 support is being added incrementally.")
-
-
-def host(values, dtype=np.float32, device="cpu"):
-    return sorvek.from_numpy(np.asarray(values, dtype=dtype), device)
 
 
 def rand(shape, rng):

@@ -6,10 +6,7 @@ import numpy as np
 import pytest
 
 import sorvek
-
-
-def host(values, dtype=np.float32):
-    return sorvek.from_numpy(np.asarray(values, dtype=dtype))
+from conftest import host
 
 
 def test_huber_examples():

@@ -4,10 +4,7 @@ import numpy as np
 import pytest
 
 import sorvek
-
-
-def host(values, dtype=np.float32):
-    return sorvek.from_numpy(np.asarray(values, dtype=dtype))
+from conftest import host
 
 
 @pytest.mark.parametrize("np_type", [np.float32, np.float64, np.int32, np.int64])

@@ -4,10 +4,7 @@ import numpy as np
 import pytest
 
 import sorvek
-
-
-def host(values, dtype=np.float32):
-    return sorvek.from_numpy(np.asarray(values, dtype=dtype))
+from conftest import host
 
 
 def test_sum_of_all_elements_is_sequential_float32():

@@ -4,9 +4,8 @@ import numpy as np
 import pytest
 
 import sorvek
+from conftest import GUARD, host
 
-GUARD = ("() does not yet support dtype '{}'. Only float32 is currently fully implemented for "
-         "this operation; float64/int32/int64 support is being added incrementally.")
 
 FLOAT32 = {
     "relu": lambda x: np.where(x > 0, x, np.float32(0)),
@@ -18,10 +17,6 @@ FLOAT32 = {
     "abs": np.abs,
     "sign": lambda x: np.sign(np.nan_to_num(x, nan=0.0)).astype(np.float32),
 }
-
-
-def host(values, dtype=np.float32):
-    return sorvek.from_numpy(np.asarray(values, dtype=dtype))
 
 
 @pytest.mark.parametrize("name", FLOAT32)
